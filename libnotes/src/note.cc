@@ -1,0 +1,67 @@
+#include "note.h"
+
+#include <map>
+
+#include "status.h"
+
+namespace notes {
+namespace {
+
+bool EqualNoCase(const char* a, const char* b, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Open notes by the address of their arena, so that a pointer into a value
+// can be bounded by the value's end.
+std::map<const unsigned char*, const OpenNote*>& Arenas() {
+  static std::map<const unsigned char*, const OpenNote*> arenas;
+  return arenas;
+}
+
+}  // namespace
+
+STATUS OpenNote::Open(const std::shared_ptr<Database>& db, NOTEID id,
+                      std::unique_ptr<OpenNote>* out) {
+  std::unique_ptr<OpenNote> note(new OpenNote);
+  const unsigned char* blob;
+  size_t size;
+  const STATUS status = db->ReadNote(id, &note->header_, &blob, &size);
+  if (status != kOk) return status;
+  if (!DecodeItems(blob, size, &note->items_)) return kErrDamagedData;
+  note->db_ = db;
+  Arenas()[note->items_.arena.get()] = note.get();
+  *out = std::move(note);
+  return kOk;
+}
+
+OpenNote::~OpenNote() {
+  if (items_.arena) Arenas().erase(items_.arena.get());
+}
+
+int OpenNote::FindItem(const char* name, size_t length, int after) const {
+  const auto& items = items_.items;
+  for (size_t i = size_t(after + 1); i < items.size(); ++i)
+    if (items[i].name_length == length && EqualNoCase(items[i].name, name, length))
+      return int(i);
+  return -1;
+}
+
+const unsigned char* ValueEnd(const void* p) {
+  const unsigned char* at = static_cast<const unsigned char*>(p);
+  auto& arenas = Arenas();
+  auto it = arenas.upper_bound(at);
+  if (it == arenas.begin()) return nullptr;
+  --it;
+  for (const ItemView& item : it->second->items())
+    if (at >= item.value && at < item.value + item.value_length)
+      return item.value + item.value_length;
+  return nullptr;
+}
+
+}  // namespace notes
