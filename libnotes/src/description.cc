@@ -329,11 +329,15 @@ void Splitmix(uint64_t* state, DWORD* a, DWORD* b) {
   *b = DWORD(z >> 32);
 }
 
+// The File part from the ID, the Note part the note's creation time (here
+// its default modified time), as @Created reads it.
 UNID DefaultUnid(NOTEID id) {
   UNID u;
   uint64_t state = id;
   Splitmix(&state, &u.File.Innards[0], &u.File.Innards[1]);
-  Splitmix(&state, &u.Note.Innards[0], &u.Note.Innards[1]);
+  TIMEDATE base;
+  MakeTime(2026, 1, 1, 0, 0, 0, 0, &base);
+  u.Note = AddSeconds(base, id);
   return u;
 }
 

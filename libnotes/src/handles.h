@@ -10,6 +10,8 @@
 
 namespace notes {
 
+class Formula;
+
 enum class HandleKind : unsigned char { kFree, kDatabase, kNote, kMemory, kCollection };
 
 // What a handle refers to; owned by the table.
@@ -59,6 +61,8 @@ class MemoryBlock : public HandleObject {
   unsigned char* data() { return bytes_.empty() ? &empty_ : bytes_.data(); }
   size_t size() const { return bytes_.size(); }
   int locks = 0;
+  // The compiled formula that the block describes, for formula handles.
+  std::shared_ptr<const Formula> formula;
 
  private:
   std::vector<unsigned char> bytes_;

@@ -7,12 +7,14 @@
 #include <string>
 
 #include "description.h"
+#include "view_listing.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: notesdb build DESC.json OUT      build the database OUT from a description\n"
     "       notesdb dump DB                  print a database as a description\n"
+    "       notesdb view DB TITLE            print a view's entries in order\n"
     "       notesdb --help\n"
     "\n"
     "A description that is not valid gets one line naming the place and exit status 2;\n"
@@ -64,6 +66,14 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::printf("%s\n", out.c_str());
+    return 0;
+  }
+  if (argc == 4 && !std::strcmp(argv[1], "view")) {
+    if (!notes::ListView(argv[2], argv[3], &out, &error)) {
+      std::fprintf(stderr, "notesdb: %s\n", error.c_str());
+      return 1;
+    }
+    std::fputs(out.c_str(), stdout);
     return 0;
   }
   std::fputs(kUsage, stderr);
