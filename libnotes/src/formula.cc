@@ -214,7 +214,8 @@ class Parser {
       return;
     }
     const char c = text_[pos_];
-    auto two = [&](char second) { return pos_ + 1 < text_.size() && text_[pos_ + 1] == second; };
+    // After the first character has been taken: is the next one `second`?
+    auto two = [&](char second) { return pos_ < text_.size() && text_[pos_] == second; };
     if ((c >= '0' && c <= '9') || (c == '.' && pos_ + 1 < text_.size() && text_[pos_ + 1] >= '0' &&
                                    text_[pos_ + 1] <= '9')) {
       size_t end = pos_;
