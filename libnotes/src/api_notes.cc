@@ -88,12 +88,12 @@ STATUS NSFNoteOpenExt(DBHANDLE hdb, NOTEID note_id, DWORD, NOTEHANDLE* ret_note)
 
 STATUS NSFNoteClose(NOTEHANDLE h) {
   return Guarded([&]() -> STATUS {
-    if (const STATUS s = InjectedFault(Fn::kNSFNoteClose)) return s;
+    const STATUS fault = InjectedFault(Fn::kNSFNoteClose);
     OpenNote* note = GetNote(h);
-    if (!note) return kErrBadHandle;
+    if (!note) return fault ? fault : kErrBadHandle;
     if (note->scans > 0) return kErrHandleLocked;
     Handles().Remove(HandleKind::kNote, h);
-    return kOk;
+    return fault;
   });
 }
 

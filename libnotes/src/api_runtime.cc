@@ -87,10 +87,13 @@ STATUS NSFDbOpen(const char* path, DBHANDLE* ret_db) {
   });
 }
 
+// An injected failure of a close or free still releases the handle, so that
+// fault tests leave nothing open behind them.
 STATUS NSFDbClose(DBHANDLE db) {
   return Guarded([&]() -> STATUS {
-    if (const STATUS s = InjectedFault(Fn::kNSFDbClose)) return s;
-    return Handles().Remove(HandleKind::kDatabase, db) ? kOk : kErrBadHandle;
+    const STATUS fault = InjectedFault(Fn::kNSFDbClose);
+    const bool closed = Handles().Remove(HandleKind::kDatabase, db);
+    return fault ? fault : closed ? kOk : kErrBadHandle;
   });
 }
 
@@ -110,8 +113,9 @@ BOOL OSUnlockObject(HANDLE handle) {
 
 STATUS OSMemFree(HANDLE handle) {
   return Guarded([&]() -> STATUS {
-    if (const STATUS s = InjectedFault(Fn::kOSMemFree)) return s;
-    return Handles().Remove(HandleKind::kMemory, handle) ? kOk : kErrBadHandle;
+    const STATUS fault = InjectedFault(Fn::kOSMemFree);
+    const bool freed = Handles().Remove(HandleKind::kMemory, handle);
+    return fault ? fault : freed ? kOk : kErrBadHandle;
   });
 }
 

@@ -110,8 +110,9 @@ STATUS NIFReadEntries(HCOLLECTION h, COLLECTIONPOSITION* position, WORD skip_nav
 
 STATUS NIFCloseCollection(HCOLLECTION h) {
   return Guarded([&]() -> STATUS {
-    if (const STATUS s = InjectedFault(Fn::kNIFCloseCollection)) return s;
-    return Handles().Remove(HandleKind::kCollection, h) ? kOk : kErrBadHandle;
+    const STATUS fault = InjectedFault(Fn::kNIFCloseCollection);
+    const bool closed = Handles().Remove(HandleKind::kCollection, h);
+    return fault ? fault : closed ? kOk : kErrBadHandle;
   });
 }
 
