@@ -10,11 +10,11 @@ SOURCES := $(shell find notes libnotes module export view python -type f 2>/dev/
 
 setup: $(VENV)/.installed
 
-$(VENV)/.tools: scripts/system-packages
+$(VENV)/.tools: scripts/system-packages Makefile
 	./scripts/system-packages
 	$(PYTHON) -m venv $(VENV)
 	$(BIN)/pip install -q --upgrade pip
-	$(BIN)/pip install -q "scikit-build-core>=0.8" ninja "cmake>=3.18" "pytest>=7"
+	$(BIN)/pip install -q "scikit-build-core>=0.8" ninja "cmake>=3.18" "pytest>=7" mypy
 	touch $@
 
 $(VENV)/.installed: $(VENV)/.tools $(SOURCES)
@@ -33,8 +33,13 @@ pytest: setup
 test: setup ctest pytest
 
 demo: setup
-	$(BIN)/notesdb build examples/sample.json build/sample.db
-	$(BIN)/notesdb dump build/sample.db
+	$(BIN)/python examples/make_sample.py build/sample
+	$(BIN)/notesdb build build/sample/sample.json build/sample/sales.nsf
+	$(BIN)/quendrilax-export build/sample/sales.nsf demo-out
+	@echo "First document of demo-out/documents.jsonl:"
+	@head -n 1 demo-out/documents.jsonl | $(BIN)/python -m json.tool
+	@echo "View 'Orders by Amount' (first 5 note IDs):"
+	@$(BIN)/quendrilax-export build/sample/sales.nsf --list-view "Orders by Amount" | head -n 5
 
 clean:
 	rm -rf build $(VENV) demo-out
