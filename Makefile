@@ -6,7 +6,7 @@ BIN := $(VENV)/bin
 SOURCES := $(shell find notes libnotes module export view python -type f 2>/dev/null) \
            CMakeLists.txt pyproject.toml
 
-.PHONY: setup test ctest pytest demo bench clean
+.PHONY: setup test ctest pytest demo bench clean check fuzz-build fuzz-short fuzz-long
 
 setup: $(VENV)/.installed
 
@@ -43,3 +43,64 @@ demo: setup
 
 clean:
 	rm -rf build $(VENV) demo-out
+
+# make check: the stand-in and the module built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, the GoogleTest and pytest suites run on them,
+# then a short run of each fuzz target.
+ASAN_BUILD := build/asan
+SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+check: setup
+	PATH=$(abspath $(BIN)):$$PATH cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DQUENDRILAX_TESTS=ON -DQUENDRILAX_MODULE=ON -DPython_EXECUTABLE=$(abspath $(BIN)/python) \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_C_FLAGS="$(SANITIZE)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE)" >/dev/null
+	PATH=$(abspath $(BIN)):$$PATH cmake --build $(ASAN_BUILD)
+	UBSAN_OPTIONS=print_stacktrace=1 PATH=$(abspath $(BIN)):$$PATH \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
+	PYTHONPATH=$(abspath $(ASAN_BUILD)) PYTHONMALLOC=malloc \
+	  LD_PRELOAD="$$(gcc -print-file-name=libasan.so) $$(gcc -print-file-name=libubsan.so)" \
+	  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 NOTES_LEAK_CHECK=1 \
+	  $(BIN)/python -m pytest tests -q -p no:cacheprovider
+	$(MAKE) fuzz-short
+
+# Fuzz targets: libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer.
+FUZZ_BUILD := build/fuzz
+FUZZ_TARGETS := formula_fuzz time_text_fuzz description_fuzz item_fuzz rich_text_fuzz attachment_fuzz
+FUZZ_FLAGS := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined \
+              -fno-omit-frame-pointer -g
+# Targets that embed Python leave the interpreter's memory to the process's end.
+FUZZ_ENV := ASAN_OPTIONS=detect_leaks=0
+FUZZ_SECONDS ?= 30
+FUZZ_RUNS ?= 10000000
+fuzz-build: setup
+	./scripts/fuzz-packages
+	PATH=$(abspath $(BIN)):$$PATH cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DQUENDRILAX_FUZZ=ON \
+	  -DQUENDRILAX_MODULE=OFF -DPython_EXECUTABLE=$(abspath $(BIN)/python) \
+	  -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)" -DCMAKE_C_FLAGS="$(FUZZ_FLAGS)" >/dev/null
+	PATH=$(abspath $(BIN)):$$PATH cmake --build $(FUZZ_BUILD)
+
+# A short run of every target from its seeds, and every regression input.
+fuzz-short: fuzz-build
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  regressions=""; [ -d fuzz/regressions/$$t ] && regressions=fuzz/regressions/$$t/*; \
+	  [ -z "$$regressions" ] || $(FUZZ_ENV) $(FUZZ_BUILD)/fuzz/$$t $$regressions >/dev/null 2>&1 \
+	    || { echo "$$t: a regression input fails again"; exit 1; }; \
+	  echo "fuzzing $$t for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_ENV) $(FUZZ_BUILD)/fuzz/$$t $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t \
+	    -max_total_time=$(FUZZ_SECONDS) -close_fd_mask=3 -artifact_prefix=$(FUZZ_BUILD)/ \
+	    -print_final_stats=1 2>&1 | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' ; \
+	  [ -z "$$(ls $(FUZZ_BUILD) | grep -E '^(crash|leak|timeout|oom)-')" ] \
+	    || { echo "$$t: found a failing input, kept in $(FUZZ_BUILD)/"; exit 1; }; \
+	done
+
+# The long run: FUZZ_RUNS executions of each target (set FUZZ_TARGETS to pick).
+fuzz-long: fuzz-build
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  echo "fuzzing $$t for $(FUZZ_RUNS) executions"; \
+	  $(FUZZ_ENV) $(FUZZ_BUILD)/fuzz/$$t $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t \
+	    -runs=$(FUZZ_RUNS) -close_fd_mask=3 -artifact_prefix=$(FUZZ_BUILD)/ \
+	    -print_final_stats=1 2>&1 | grep -E 'stat::number_of_executed_units|stat::peak_rss|ERROR|SUMMARY|Done'; \
+	done

@@ -470,7 +470,7 @@ bool BuildDatabase(const std::string& json_text, const std::string& base_dir,
   json desc;
   try {
     desc = json::parse(json_text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {  // parse errors, and numbers out of range
     *error = std::string("description: not valid JSON: ") + e.what();
     return false;
   }

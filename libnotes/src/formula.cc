@@ -643,6 +643,7 @@ Value Arithmetic(Op op, const Value& a, const Value& b) {
     r.kind = Value::kTime;
     for (size_t i = 0; i < n; ++i) {
       const double s = At(b.numbers, i);
+      if (!(s >= -1e11 && s <= 1e11)) throw TypeMismatch();  // about 3,000 years
       r.times.push_back(AddSeconds(At(a.times, i), int64_t(op == Op::kAdd ? s : -s)));
     }
     return r;
@@ -706,10 +707,13 @@ TIMEDATE Now() {
   return AddSeconds(epoch, int64_t(t));
 }
 
-double IntArg(const FormulaNode& n, size_t i, const Context& ctx) {
+// A whole-number argument; numbers beyond what a date can use are the wrong type.
+int IntArg(const FormulaNode& n, size_t i, const Context& ctx) {
   const Value v = Eval(*n.args[i], ctx);
   if (v.kind != Value::kNumber || v.numbers.empty()) throw TypeMismatch();
-  return v.numbers[0];
+  const double d = v.numbers[0];
+  if (!(d >= -1e7 && d <= 1e7)) throw TypeMismatch();
+  return int(d);
 }
 
 Value Call(const FormulaNode& n, const Context& ctx) {
@@ -810,7 +814,7 @@ Value Call(const FormulaNode& n, const Context& ctx) {
         return a;
       }
       int p[6] = {0, 0, 0, 0, 0, 0};
-      for (size_t i = 0; i < n.args.size(); ++i) p[i] = int(IntArg(n, i, ctx));
+      for (size_t i = 0; i < n.args.size(); ++i) p[i] = IntArg(n, i, ctx);
       TIMEDATE t;
       if (!MakeTime(p[0], p[1], p[2], p[3], p[4], p[5], 0, &t)) throw TypeMismatch();
       if (n.args.size() == 3) t.Innards[0] = TIMEDATE_NONE;
@@ -820,7 +824,7 @@ Value Call(const FormulaNode& n, const Context& ctx) {
       Value a = arg(0);
       if (a.kind != Value::kTime) throw TypeMismatch();
       int d[6];
-      for (size_t i = 0; i < 6; ++i) d[i] = int(IntArg(n, i + 1, ctx));
+      for (size_t i = 0; i < 6; ++i) d[i] = IntArg(n, i + 1, ctx);
       for (auto& t : a.times) {
         if (t.Innards[1] == TIMEDATE_NONE) throw TypeMismatch();
         int64_t y;

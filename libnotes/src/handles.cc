@@ -4,9 +4,11 @@
 
 namespace notes {
 
+// Never destroyed, so that nothing open at exit is torn down in an order
+// that the objects cannot rely on.
 HandleTable& Handles() {
-  static HandleTable table;
-  return table;
+  static auto* table = new HandleTable;
+  return *table;
 }
 
 STATUS HandleTable::Add(HandleKind kind, std::unique_ptr<HandleObject> object, WORD* handle) {

@@ -19,9 +19,11 @@ bool EqualNoCase(const char* a, const char* b, size_t n) {
 
 // Open notes by the address of their arena, so that a pointer into a value
 // can be bounded by the value's end.
+// Never destroyed: notes still open at exit are destroyed with the handle
+// table, after static objects of this file would be gone.
 std::map<const unsigned char*, const OpenNote*>& Arenas() {
-  static std::map<const unsigned char*, const OpenNote*> arenas;
-  return arenas;
+  static auto* arenas = new std::map<const unsigned char*, const OpenNote*>;
+  return *arenas;
 }
 
 }  // namespace

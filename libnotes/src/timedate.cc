@@ -146,8 +146,17 @@ STATUS ParseTime(const char* text, size_t length, TIMEDATE* out, size_t* consume
     pos = date_end;
     return fail();
   }
-  // The text is local time at the offset; UTC is that minus the offset.
-  *out = AddSeconds(result, -int64_t(offset_minutes) * 60);
+  // The text is local time at the offset; UTC is that minus the offset,
+  // which must still be a date that can be written (years 1 to 9999).
+  result = AddSeconds(result, -int64_t(offset_minutes) * 60);
+  TIMEDATE first, last;
+  MakeTime(1, 1, 1, 0, 0, 0, 0, &first);
+  MakeTime(9999, 12, 31, 0, 0, 0, 0, &last);
+  if (result.Innards[1] < first.Innards[1] || result.Innards[1] > last.Innards[1]) {
+    pos = 0;
+    return fail();
+  }
+  *out = result;
   *consumed = pos;
   return kOk;
 }

@@ -29,6 +29,9 @@ TEST(Description, BadDescriptionsNameThePlace) {
       {"{\"views\": [{\"title\": \"V\", \"columns\": [{\"item\": \"x\", \"sort\": \"up\"}]}]}",
        "views[0].columns[0].sort: must be \"ascending\" or \"descending\""},
       {"{\"notes\": [], \"extra\": 1}", "extra: unknown key"},
+      // Found by fuzzing: a number too large for JSON's doubles ended the process.
+      {"-4e800", "description: not valid JSON: [json.exception.out_of_range.406] number overflow "
+                 "parsing '-4e800'"},
   };
   const std::string out = notes_test::TempDir() + "/bad.nsf";
   for (const auto& c : cases) {
