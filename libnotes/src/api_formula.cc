@@ -28,7 +28,7 @@ STATUS NSFFormulaCompile(const char*, WORD, const char* formula_text, WORD formu
       if (ret_column) *ret_column = error.column;
       if (ret_offset) *ret_offset = error.offset;
       if (ret_length) *ret_length = error.length;
-      return ret_compile_error ? kOk : error.code;
+      return ret_compile_error ? STATUS(kOk) : error.code;
     }
     // The block records the compiled tree's size; the tree itself hangs on
     // the block, so searches never parse the text again.

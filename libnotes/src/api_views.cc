@@ -84,7 +84,7 @@ STATUS NIFReadEntries(HCOLLECTION h, COLLECTIONPOSITION* position, WORD skip_nav
                                          first <= total ? total - first + 1 : 0});
     std::vector<unsigned char> bytes(size_t(count) * sizeof(NOTEID));
     for (uint64_t i = 0; i < count; ++i) {
-      const NOTEID id = entries[size_t(first - 1 + i)].id;
+      const NOTEID id = entries[size_t(first - 1 + i)];
       std::memcpy(bytes.data() + i * sizeof(NOTEID), &id, sizeof id);
     }
     if (count > 0) {

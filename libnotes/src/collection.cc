@@ -160,8 +160,8 @@ STATUS FindDesignNote(Database* db, const std::string& name, WORD note_class,
   return rc == SQLITE_DONE ? kErrNoSuchView : kErrDatabaseRead;
 }
 
-STATUS Collection::Open(const std::shared_ptr<Database>& db, NOTEID view_id,
-                        std::unique_ptr<Collection>* out) {
+STATUS ComputeViewIndex(const std::shared_ptr<Database>& db, NOTEID view_id,
+                        std::vector<CollectionEntry>* entries) {
   std::unique_ptr<OpenNote> view_note;
   STATUS status = OpenNote::Open(db, view_id, &view_note);
   if (status != kOk) return status;
@@ -214,8 +214,7 @@ STATUS Collection::Open(const std::shared_ptr<Database>& db, NOTEID view_id,
     return a.id < b.id;
   });
 
-  std::unique_ptr<Collection> collection(new Collection);
-  collection->db_ = db;
+  entries->clear();
   DWORD category_number = 0;
   const Row* previous = nullptr;
   for (const Row& row : rows) {
@@ -230,16 +229,25 @@ STATUS Collection::Open(const std::shared_ptr<Database>& db, NOTEID view_id,
         category.id = NOTEID_CATEGORY | (++category_number & 0x7FFFFFFF);
         category.label = row.keys[i].label;
         category.level = level;
-        collection->entries_.push_back(std::move(category));
+        entries->push_back(std::move(category));
       }
       ++level;
     }
     CollectionEntry entry;
     entry.id = row.id;
     entry.level = level;
-    collection->entries_.push_back(std::move(entry));
+    entries->push_back(std::move(entry));
     previous = &row;
   }
+  return kOk;
+}
+
+STATUS Collection::Open(const std::shared_ptr<Database>& db, NOTEID view_id,
+                        std::unique_ptr<Collection>* out) {
+  std::unique_ptr<Collection> collection(new Collection);
+  collection->db_ = db;
+  const STATUS status = db->ReadViewIndex(view_id, &collection->entries_);
+  if (status != kOk) return status;
   *out = std::move(collection);
   return kOk;
 }

@@ -26,19 +26,23 @@ struct CollectionEntry {
   int level = 0;      // a category row's level (0: outermost)
 };
 
-// An open collection: a view's index, built when it is opened.
+// Computes the index of view note `view_id`: the documents that satisfy the
+// selection, sorted by the sorted and categorized columns, then by note ID,
+// with a category row before each category's documents. The builder stores
+// it with the database (views are indexed when the database is built).
+STATUS ComputeViewIndex(const std::shared_ptr<Database>& db, NOTEID view_id,
+                        std::vector<CollectionEntry>* entries);
+
+// An open collection: a view's stored index, read when it is opened.
 class Collection : public HandleObject {
  public:
-  // Builds the index of view note `view_id`: the documents that satisfy the
-  // selection, sorted by the sorted and categorized columns, then by note
-  // ID, with a category row before each category's documents.
   static STATUS Open(const std::shared_ptr<Database>& db, NOTEID view_id,
                      std::unique_ptr<Collection>* out);
-  const std::vector<CollectionEntry>& entries() const { return entries_; }
+  const std::vector<NOTEID>& entries() const { return entries_; }
 
  private:
   std::shared_ptr<Database> db_;
-  std::vector<CollectionEntry> entries_;
+  std::vector<NOTEID> entries_;
 };
 
 }  // namespace notes

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "bytes.h"
+#include "collection.h"
 #include "item_codec.h"
 #include "lists.h"
 #include "ods.h"
@@ -375,7 +376,8 @@ struct NoteToWrite {
   std::vector<PendingObject> objects;  // one per item, most not present
 };
 
-void Build(const json& desc, const std::string& base_dir, DatabaseWriter* writer) {
+void Build(const json& desc, const std::string& base_dir, const std::string& path,
+           DatabaseWriter* writer) {
   if (!desc.is_object()) Fail("description", "must be an object");
   AllowOnly(desc, "", {"title", "notes", "views"});
   std::string title;
@@ -445,6 +447,7 @@ void Build(const json& desc, const std::string& base_dir, DatabaseWriter* writer
     }
     if (writer->AddNote(h, EncodeItems(note.items)) != kOk) Fail(place, "could not store the note");
   }
+  std::vector<NOTEID> view_ids;
   for (size_t i = 0; i < views.size(); ++i) {
     const std::string place = Index("views", i);
     ViewDesign design;
@@ -460,6 +463,19 @@ void Build(const json& desc, const std::string& base_dir, DatabaseWriter* writer
     h.modified = AddSeconds(base, h.id);
     if (writer->AddNote(h, EncodeItems(ViewDesignItems(design))) != kOk)
       Fail(place, "could not store the view");
+    view_ids.push_back(h.id);
+  }
+  if (view_ids.empty()) return;
+  // Views are indexed now, from the notes as stored, by the reader's own code.
+  std::shared_ptr<Database> db;
+  if (writer->Commit() != kOk || Database::Open(path, &db) != kOk || writer->Begin() != kOk)
+    Fail("views", "could not index the views");
+  for (size_t i = 0; i < view_ids.size(); ++i) {
+    std::vector<CollectionEntry> entries;
+    const STATUS status = ComputeViewIndex(db, view_ids[i], &entries);
+    if (status != kOk) Fail(Join(Index("views", i), "selection"), ErrorText(status));
+    if (writer->AddViewIndex(view_ids[i], entries) != kOk)
+      Fail(Index("views", i), "could not store the view's index");
   }
 }
 
@@ -486,7 +502,7 @@ bool BuildDatabase(const std::string& json_text, const std::string& base_dir,
       *error = out_path + ": cannot create the database file";
     } else {
       try {
-        Build(desc, base_dir, writer.get());
+        Build(desc, base_dir, temp, writer.get());
         ok = writer->Commit() == kOk;
         if (!ok) *error = out_path + ": cannot write the database file";
       } catch (const Invalid& e) {

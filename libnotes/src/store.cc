@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "collection.h"
 #include "status.h"
 #include "timedate.h"
 
@@ -19,7 +20,10 @@ constexpr const char* kSchema =
     " unid BLOB NOT NULL, modified INTEGER NOT NULL, deleted INTEGER NOT NULL,"
     " items BLOB NOT NULL);"
     "CREATE TABLE objects(id INTEGER PRIMARY KEY, type INTEGER NOT NULL,"
-    " class INTEGER NOT NULL, data BLOB NOT NULL);";
+    " class INTEGER NOT NULL, data BLOB NOT NULL);"
+    "CREATE TABLE view_index(view INTEGER PRIMARY KEY, note_ids BLOB NOT NULL);"
+    "CREATE TABLE view_categories(view INTEGER NOT NULL, position INTEGER NOT NULL,"
+    " level INTEGER NOT NULL, label TEXT NOT NULL, PRIMARY KEY(view, position)) WITHOUT ROWID;";
 
 void UnidFromBlob(const void* blob, int size, UNID* unid) {
   std::memset(unid, 0, sizeof *unid);
@@ -144,6 +148,45 @@ STATUS Database::CopyObject(DWORD id, std::FILE* out) {
   return status;
 }
 
+STATUS Database::ReadViewIndex(NOTEID view_id, std::vector<NOTEID>* entries) {
+  Statement s;
+  if (!s.Prepare(db_, "SELECT v.note_ids, n.class FROM notes n LEFT JOIN view_index v"
+                      " ON v.view = n.id WHERE n.id = ? AND n.deleted = 0"))
+    return kErrDatabaseRead;
+  sqlite3_bind_int64(s.get(), 1, view_id);
+  const int rc = sqlite3_step(s.get());
+  if (rc == SQLITE_DONE) return kErrNoSuchView;
+  if (rc != SQLITE_ROW) return kErrDatabaseRead;
+  if (sqlite3_column_int(s.get(), 1) != NOTE_CLASS_VIEW) return kErrNoSuchView;
+  const unsigned char* blob = static_cast<const unsigned char*>(sqlite3_column_blob(s.get(), 0));
+  const size_t size = size_t(sqlite3_column_bytes(s.get(), 0));
+  if (size % 4) return kErrDamagedData;
+  entries->resize(size / 4);
+  for (size_t i = 0; i < entries->size(); ++i)
+    (*entries)[i] = DWORD(blob[4 * i]) | DWORD(blob[4 * i + 1]) << 8 |
+                    DWORD(blob[4 * i + 2]) << 16 | DWORD(blob[4 * i + 3]) << 24;
+  return kOk;
+}
+
+STATUS Database::ReadViewCategories(NOTEID view_id, std::vector<CollectionEntry>* categories) {
+  Statement s;
+  if (!s.Prepare(db_, "SELECT position, level, label FROM view_categories WHERE view = ?"
+                      " ORDER BY position"))
+    return kErrDatabaseRead;
+  sqlite3_bind_int64(s.get(), 1, view_id);
+  categories->clear();
+  int rc;
+  while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
+    CollectionEntry e;
+    e.id = NOTEID(sqlite3_column_int64(s.get(), 0));  // here: the position
+    e.level = sqlite3_column_int(s.get(), 1);
+    const unsigned char* label = sqlite3_column_text(s.get(), 2);
+    e.label = label ? reinterpret_cast<const char*>(label) : "";
+    categories->push_back(std::move(e));
+  }
+  return rc == SQLITE_DONE ? kOk : kErrDatabaseRead;
+}
+
 STATUS DatabaseWriter::Create(const std::string& path, const std::string& title,
                               std::unique_ptr<DatabaseWriter>* out) {
   std::unique_ptr<DatabaseWriter> w(new DatabaseWriter);
@@ -200,6 +243,38 @@ STATUS DatabaseWriter::AddObject(WORD type, WORD object_class, const std::string
   if (sqlite3_step(s) != SQLITE_DONE) return kErrDatabaseCreate;
   *id = DWORD(sqlite3_last_insert_rowid(db_));
   return kOk;
+}
+
+STATUS DatabaseWriter::AddViewIndex(NOTEID view_id, const std::vector<CollectionEntry>& entries) {
+  std::string ids;
+  ids.reserve(entries.size() * 4);
+  Statement category;
+  if (!category.Prepare(db_, "INSERT INTO view_categories(view, position, level, label)"
+                             " VALUES (?, ?, ?, ?)"))
+    return kErrDatabaseCreate;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    for (int b = 0; b < 4; ++b) ids.push_back(char(entries[i].id >> (8 * b)));
+    if (!(entries[i].id & NOTEID_CATEGORY)) continue;
+    sqlite3_bind_int64(category.get(), 1, view_id);
+    sqlite3_bind_int64(category.get(), 2, int64_t(i));
+    sqlite3_bind_int(category.get(), 3, entries[i].level);
+    sqlite3_bind_text(category.get(), 4, entries[i].label.data(), int(entries[i].label.size()),
+                      SQLITE_TRANSIENT);
+    const int rc = sqlite3_step(category.get());
+    sqlite3_reset(category.get());
+    if (rc != SQLITE_DONE) return kErrDatabaseCreate;
+  }
+  Statement index;
+  if (!index.Prepare(db_, "INSERT INTO view_index(view, note_ids) VALUES (?, ?)"))
+    return kErrDatabaseCreate;
+  sqlite3_bind_int64(index.get(), 1, view_id);
+  sqlite3_bind_blob64(index.get(), 2, ids.data(), ids.size(), SQLITE_STATIC);
+  return sqlite3_step(index.get()) == SQLITE_DONE ? kOk : kErrDatabaseCreate;
+}
+
+STATUS DatabaseWriter::Begin() {
+  return sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK ? kOk
+                                                                            : kErrDatabaseCreate;
 }
 
 STATUS DatabaseWriter::Commit() {

@@ -4,8 +4,12 @@
 //   meta(key TEXT PRIMARY KEY, value)        format, version, title
 //   notes(id INTEGER PRIMARY KEY, class, unid BLOB(16), modified, deleted, items BLOB)
 //   objects(id INTEGER PRIMARY KEY, type, class, data BLOB)
+//   view_index(view INTEGER PRIMARY KEY, note_ids BLOB)   a view's entries in order
+//   view_categories(view, position, level, label)         its category rows' values
 // `modified` holds the TIMEDATE as TimeKey(); `items` the EncodeItems() blob;
-// `unid` the 16 UNID bytes in memory order (File part, then Note part).
+// `unid` the 16 UNID bytes in memory order (File part, then Note part);
+// `note_ids` the entries' NOTEIDs as little-endian DWORDs, category rows with
+// NOTEID_CATEGORY set. Views are indexed when the database is built.
 #ifndef LIBNOTES_STORE_H_
 #define LIBNOTES_STORE_H_
 
@@ -14,10 +18,13 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "notes/types.h"
 
 namespace notes {
+
+struct CollectionEntry;
 
 constexpr const char* kFormatName = "libnotes-standin";
 constexpr int kFormatVersion = 1;
@@ -84,6 +91,13 @@ class Database {
   // Copies object `id`'s bytes to `out` in pieces.
   STATUS CopyObject(DWORD id, std::FILE* out);
 
+  // The stored index of view note `view_id`: its entries' NOTEIDs in order.
+  // kErrNoSuchView when the note is no view of this database.
+  STATUS ReadViewIndex(NOTEID view_id, std::vector<NOTEID>* entries);
+
+  // The values of a view's category rows, by position.
+  STATUS ReadViewCategories(NOTEID view_id, std::vector<CollectionEntry>* categories);
+
   // Fills a header from a `notes` row whose first columns are
   // id, class, unid, modified, deleted.
   static void HeaderFromRow(sqlite3_stmt* row, NoteHeader* header);
@@ -96,6 +110,8 @@ class Database {
   Statement object_info_;
 };
 
+// The database file of a builder: writes a new file in one transaction.
+
 // Writes a new database file. The builder's side of the store.
 class DatabaseWriter {
  public:
@@ -106,7 +122,10 @@ class DatabaseWriter {
   STATUS AddNote(const NoteHeader& header, const std::string& items_blob);
   // Adds an object and returns its ID in *id.
   STATUS AddObject(WORD type, WORD object_class, const std::string& data, DWORD* id);
+  STATUS AddViewIndex(NOTEID view_id, const std::vector<CollectionEntry>& entries);
+  // Ends the transaction; Begin starts another one.
   STATUS Commit();
+  STATUS Begin();
 
  private:
   DatabaseWriter() = default;

@@ -10,19 +10,25 @@ bool ListView(const std::string& db_path, const std::string& title, std::string*
   std::shared_ptr<Database> db;
   STATUS status = Database::Open(db_path, &db);
   NOTEID view_id = 0;
-  std::unique_ptr<Collection> collection;
+  std::vector<NOTEID> entries;
+  std::vector<CollectionEntry> categories;
   if (status == kOk) status = FindDesignNote(db.get(), title, NOTE_CLASS_VIEW, "", &view_id);
-  if (status == kOk) status = Collection::Open(db, view_id, &collection);
+  if (status == kOk) status = db->ReadViewIndex(view_id, &entries);
+  if (status == kOk) status = db->ReadViewCategories(view_id, &categories);
   if (status != kOk) {
     *error = db_path + ": " + title + ": " + ErrorText(status);
     return false;
   }
   text->clear();
-  for (const CollectionEntry& e : collection->entries()) {
-    if (e.id & NOTEID_CATEGORY) {
-      *text += std::string(size_t(e.level) * 2, ' ') + "category: " + e.label + "\n";
+  size_t next_category = 0;
+  int depth = 0;  // documents stand one level below their category
+  for (size_t position = 0; position < entries.size(); ++position) {
+    if (next_category < categories.size() && categories[next_category].id == position) {
+      const CollectionEntry& c = categories[next_category++];
+      *text += std::string(size_t(c.level) * 2, ' ') + "category: " + c.label + "\n";
+      depth = c.level + 1;
     } else {
-      *text += std::string(size_t(e.level) * 2, ' ') + std::to_string(e.id) + "\n";
+      *text += std::string(size_t(depth) * 2, ' ') + std::to_string(entries[position]) + "\n";
     }
   }
   return true;

@@ -29,6 +29,8 @@ TEST(Description, BadDescriptionsNameThePlace) {
       {"{\"views\": [{\"title\": \"V\", \"columns\": [{\"item\": \"x\", \"sort\": \"up\"}]}]}",
        "views[0].columns[0].sort: must be \"ascending\" or \"descending\""},
       {"{\"notes\": [], \"extra\": 1}", "extra: unknown key"},
+      {"{\"views\": [{\"title\": \"V\", \"selection\": \"SELECT Form =\"}]}",
+       "views[0].selection: Formula ends unexpectedly"},
       // Found by fuzzing: a number too large for JSON's doubles ended the process.
       {"-4e800", "description: not valid JSON: [json.exception.out_of_range.406] number overflow "
                  "parsing '-4e800'"},
