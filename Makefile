@@ -41,6 +41,14 @@ demo: setup
 	@echo "View 'Orders by Amount' (first 5 note IDs):"
 	@$(BIN)/quendrilax-export build/sample/sales.nsf --list-view "Orders by Amount" | head -n 5
 
+# make bench: the benchmark databases (built once), the C++ floors, one table.
+bench: setup
+	PATH=$(abspath $(BIN)):$$PATH cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DQUENDRILAX_BENCH=ON -DQUENDRILAX_MODULE=OFF >/dev/null
+	PATH=$(abspath $(BIN)):$$PATH cmake --build build/bench
+	$(BIN)/python bench/make_data.py
+	$(BIN)/python bench/run.py
+
 clean:
 	rm -rf build $(VENV) demo-out
 

@@ -96,6 +96,7 @@ static int BuildItemNames(PyObject *itemNames) {
 
 /* Drops the run's objects, in the order they were made. Lock held. */
 static void ReleaseRunObjects(void) {
+  ReleaseItemKeys();
   Py_CLEAR(pyIdString);
   Py_CLEAR(pyModifiedString);
   Py_CLEAR(pyUNIDString);

@@ -1,10 +1,59 @@
 /* The item converter: NSFItemScan's action routine. Applies the item-name
  * filter, converts the value by its data type and stores it in pyDoc under
  * the item's name. Never reads outside the value that Notes hands over. */
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "module/quendrilax.h"
+
+/* Keys made for item names during a run (no filter): the interned string of
+ * each name, found again by the name's bytes, so that every note after the
+ * first one reuses it without decoding or interning again. Only ASCII names
+ * are kept, whose bytes are the string's own. Owned references; emptied by
+ * ReleaseItemKeys at the end of the run. */
+#define KEY_CACHE_SLOTS 1024
+#define KEY_CACHE_PROBES 8
+static PyObject *keyCache[KEY_CACHE_SLOTS];
+
+static size_t NameHash(const char *name, WORD nameLength) {
+  uint32_t hash = 2166136261u; /* FNV-1a */
+  for (WORD i = 0; i < nameLength; i++) hash = (hash ^ (unsigned char)name[i]) * 16777619u;
+  return hash;
+}
+
+/* A new reference to the interned key for an item name, or NULL with an
+ * exception set. Lock held. */
+static PyObject *ItemKey(const char *name, WORD nameLength) {
+  size_t slot = NameHash(name, nameLength);
+  for (int probe = 0; probe < KEY_CACHE_PROBES; probe++, slot++) {
+    PyObject *cached = keyCache[slot % KEY_CACHE_SLOTS];
+    if (!cached) break;
+    if (PyUnicode_GET_LENGTH(cached) == nameLength &&
+        memcmp(PyUnicode_1BYTE_DATA(cached), name, nameLength) == 0) {
+      Py_INCREF(cached);
+      return cached;
+    }
+  }
+  PyObject *key = PyUnicode_DecodeUTF8(name, nameLength, "surrogateescape");
+  if (!key) return NULL;
+  PyUnicode_InternInPlace(&key);
+  if (PyUnicode_IS_ASCII(key)) {
+    slot = NameHash(name, nameLength);
+    for (int probe = 0; probe < KEY_CACHE_PROBES; probe++, slot++) {
+      if (!keyCache[slot % KEY_CACHE_SLOTS]) {
+        Py_INCREF(key);
+        keyCache[slot % KEY_CACHE_SLOTS] = key;
+        break;
+      }
+    }
+  }
+  return key;
+}
+
+void ReleaseItemKeys(void) {
+  for (int i = 0; i < KEY_CACHE_SLOTS; i++) Py_CLEAR(keyCache[i]);
+}
 
 /* The index of the requested name that matches the item's name exactly, or
  * -1. Compares lengths before bytes; the first match wins. No lock needed. */
@@ -120,8 +169,7 @@ STATUS DumpOneItem(WORD spare, WORD itemFlags, char *name, WORD nameLength, void
   if (converted) {
     PyObject *madeKey = NULL;
     if (!key) {
-      madeKey = PyUnicode_DecodeUTF8(name, nameLength, "surrogateescape");
-      if (madeKey) PyUnicode_InternInPlace(&madeKey);
+      madeKey = ItemKey(name, nameLength);
       key = madeKey;
     }
     if (!key || PyDict_SetItem(pyDoc, key, converted) < 0) PyErr_Clear();

@@ -59,6 +59,9 @@ STATUS DumpNoteHeaderData(NOTEHANDLE note);
 STATUS DumpOneItem(WORD spare, WORD itemFlags, char *name, WORD nameLength, void *value,
                    DWORD valueLength, void *parameter);
 
+/* Drops the item-name keys that DumpOneItem kept for the run. Lock held. */
+void ReleaseItemKeys(void);
+
 /* Item branches, called by DumpOneItem with the lock held. Each returns a
  * new reference or NULL (no value), and leaves no exception set. `data` and
  * `dataLength` are the value after its data type word. */

@@ -1,5 +1,6 @@
 #include "note.h"
 
+#include <algorithm>
 #include <map>
 
 #include "status.h"
@@ -60,10 +61,14 @@ const unsigned char* ValueEnd(const void* p) {
   auto it = arenas.upper_bound(at);
   if (it == arenas.begin()) return nullptr;
   --it;
-  for (const ItemView& item : it->second->items())
-    if (at >= item.value && at < item.value + item.value_length)
-      return item.value + item.value_length;
-  return nullptr;
+  // Values lie in the arena in item order: the last one starting at or
+  // before `at` is the only one that can hold it.
+  const auto& items = it->second->items();
+  auto item = std::upper_bound(items.begin(), items.end(), at,
+                               [](const unsigned char* p, const ItemView& v) { return p < v.value; });
+  if (item == items.begin()) return nullptr;
+  --item;
+  return at < item->value + item->value_length ? item->value + item->value_length : nullptr;
 }
 
 }  // namespace notes

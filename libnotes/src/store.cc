@@ -19,6 +19,7 @@ constexpr const char* kSchema =
     "CREATE TABLE notes(id INTEGER PRIMARY KEY, class INTEGER NOT NULL,"
     " unid BLOB NOT NULL, modified INTEGER NOT NULL, deleted INTEGER NOT NULL,"
     " items BLOB NOT NULL);"
+    "CREATE INDEX notes_by_class ON notes(class, id);"
     "CREATE TABLE objects(id INTEGER PRIMARY KEY, type INTEGER NOT NULL,"
     " class INTEGER NOT NULL, data BLOB NOT NULL);"
     "CREATE TABLE view_index(view INTEGER PRIMARY KEY, note_ids BLOB NOT NULL);"

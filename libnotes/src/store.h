@@ -3,6 +3,7 @@
 // Schema (format "libnotes-standin", version 1):
 //   meta(key TEXT PRIMARY KEY, value)        format, version, title
 //   notes(id INTEGER PRIMARY KEY, class, unid BLOB(16), modified, deleted, items BLOB)
+//     indexed by (class, id), so that design notes are found without a scan
 //   objects(id INTEGER PRIMARY KEY, type, class, data BLOB)
 //   view_index(view INTEGER PRIMARY KEY, note_ids BLOB)   a view's entries in order
 //   view_categories(view, position, level, label)         its category rows' values

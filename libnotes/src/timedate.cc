@@ -78,24 +78,56 @@ TIMEDATE AddSeconds(const TIMEDATE& t, int64_t seconds) {
   return r;
 }
 
+namespace {
+
+// Writes `value` as exactly `digits` decimal digits.
+char* PutDigits(char* at, unsigned long long value, int digits) {
+  for (int i = digits - 1; i >= 0; --i) {
+    at[i] = char('0' + value % 10);
+    value /= 10;
+  }
+  return at + digits;
+}
+
+}  // namespace
+
+// Formatted by hand: this runs for every date-time value of every export.
 std::string FormatTime(const TIMEDATE& t) {
   const DWORD ticks = t.Innards[0], julian = t.Innards[1];
-  char date[32] = "", time[32] = "";
+  char text[64];
+  char* at = text;
   if (julian != TIMEDATE_NONE) {
     int64_t y;
     unsigned m, d;
     CivilFromDays(int64_t(julian) - kJulianDay1970, &y, &m, &d);
-    std::snprintf(date, sizeof date, "%04lld-%02u-%02u", (long long)y, m, d);
+    if (y < 0 || y > 9999) {
+      at += std::snprintf(at, 32, "%lld", (long long)y);  // damaged dates still print
+    } else {
+      at = PutDigits(at, (unsigned long long)y, 4);
+    }
+    *at++ = '-';
+    at = PutDigits(at, m, 2);
+    *at++ = '-';
+    at = PutDigits(at, d, 2);
+    if (ticks != TIMEDATE_NONE) *at++ = 'T';
   }
   if (ticks != TIMEDATE_NONE) {
     // A damaged time word past the end of the day still prints, as more hours.
-    const unsigned long long h = ticks / 360000ull, min = ticks / 6000 % 60,
-                             s = ticks / 100 % 60, hs = ticks % 100;
-    std::snprintf(time, sizeof time, "%02llu:%02llu:%02llu.%02lluZ", h, min, s, hs);
+    const unsigned long long hours = ticks / 360000ull;
+    if (hours > 99) {
+      at += std::snprintf(at, 24, "%llu", hours);
+    } else {
+      at = PutDigits(at, hours, 2);
+    }
+    *at++ = ':';
+    at = PutDigits(at, ticks / 6000 % 60, 2);
+    *at++ = ':';
+    at = PutDigits(at, ticks / 100 % 60, 2);
+    *at++ = '.';
+    at = PutDigits(at, ticks % 100, 2);
+    *at++ = 'Z';
   }
-  if (julian != TIMEDATE_NONE && ticks != TIMEDATE_NONE)
-    return std::string(date) + "T" + time;
-  return std::string(date) + time;
+  return std::string(text, size_t(at - text));
 }
 
 STATUS ParseTime(const char* text, size_t length, TIMEDATE* out, size_t* consumed) {
