@@ -29,6 +29,7 @@ int globalDocLimit = 0;
 int globalNoteCount = 0;
 int netAttachmentCount = 0;
 int fileAttachmentCount = 0;
+PyObject *pyStopType = NULL, *pyStopValue = NULL, *pyStopTraceback = NULL;
 
 /* Frees the filter arrays and drops the references they hold. Lock held. */
 static void FreeItemNames(void) {
@@ -226,7 +227,9 @@ static PyObject *RunExport(PyObject *args) {
   if (hFormula != NULLHANDLE) OSMemFree(hFormula);
   NSFDbClose(hDB);
   PyEval_RestoreThread(pyThreadState);
-  if (status != NOERROR) {
+  if (pyStopType) {
+    status = 1; /* raised again after the release below */
+  } else if (status != NOERROR) {
     if (globalDocLimit != -1 && globalNoteCount >= globalDocLimit) {
       status = NOERROR;
     } else {
@@ -240,6 +243,10 @@ release:
   ReleaseRunObjects();
   NotesTerm();
   FreeItemNames();
+  if (pyStopType) {
+    PyErr_Restore(pyStopType, pyStopValue, pyStopTraceback);
+    pyStopType = pyStopValue = pyStopTraceback = NULL;
+  }
   if (status != NOERROR) return NULL;
   Py_RETURN_NONE;
 }

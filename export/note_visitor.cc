@@ -82,6 +82,13 @@ STATUS DumpOneNote(void *parameter, SEARCH_MATCH *match, void *summary) {
     PyObject *returned = PyObject_Call(pyCallback, pyCallbackArgs, NULL);
     if (returned) {
       Py_DECREF(returned);
+    } else if (PyErr_ExceptionMatches(PyExc_KeyboardInterrupt) ||
+               PyErr_ExceptionMatches(PyExc_SystemExit)) {
+      /* Ctrl-C or sys.exit(): the run stops, and the exception is raised
+       * again once the database is closed and Notes terminated (printing a
+       * SystemExit would end the process here, inside the search). */
+      PyErr_Fetch(&pyStopType, &pyStopValue, &pyStopTraceback);
+      result = 1;
     } else {
       PrintLine("ERROR: Quendrilax: exception during callback:\n");
       /* Without setting sys.last_*, which would keep the callback's frame

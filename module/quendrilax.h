@@ -37,6 +37,9 @@ extern int globalDocLimit;
 extern int globalNoteCount;
 extern int netAttachmentCount;
 extern int fileAttachmentCount;
+/* A KeyboardInterrupt or SystemExit raised by the callback, held (owned)
+ * until the run has closed everything, then raised again. */
+extern PyObject *pyStopType, *pyStopValue, *pyStopTraceback;
 
 /* Diagnostics (module/diagnostics.cc). Lines go to standard error, each
  * flushed at once. Safe with or without the interpreter lock. */
