@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bytes.h"
 #include "collection.h"
 #include "status.h"
 #include "timedate.h"
@@ -30,20 +31,19 @@ void UnidFromBlob(const void* blob, int size, UNID* unid) {
   std::memset(unid, 0, sizeof *unid);
   if (blob && size == 16) {
     const unsigned char* b = static_cast<const unsigned char*>(blob);
-    DWORD* words[4] = {&unid->File.Innards[0], &unid->File.Innards[1], &unid->Note.Innards[0],
-                       &unid->Note.Innards[1]};
-    for (int i = 0; i < 4; ++i)
-      *words[i] = DWORD(b[4 * i]) | DWORD(b[4 * i + 1]) << 8 | DWORD(b[4 * i + 2]) << 16 |
-                  DWORD(b[4 * i + 3]) << 24;
+    unid->File.Innards[0] = LoadDword(b);
+    unid->File.Innards[1] = LoadDword(b + 4);
+    unid->Note.Innards[0] = LoadDword(b + 8);
+    unid->Note.Innards[1] = LoadDword(b + 12);
   }
 }
 
 std::string UnidToBlob(const UNID& unid) {
   std::string b;
-  const DWORD words[4] = {unid.File.Innards[0], unid.File.Innards[1], unid.Note.Innards[0],
-                          unid.Note.Innards[1]};
-  for (DWORD w : words)
-    for (int i = 0; i < 4; ++i) b.push_back(char(w >> (8 * i)));
+  PutDword(&b, unid.File.Innards[0]);
+  PutDword(&b, unid.File.Innards[1]);
+  PutDword(&b, unid.Note.Innards[0]);
+  PutDword(&b, unid.Note.Innards[1]);
   return b;
 }
 
@@ -163,9 +163,7 @@ STATUS Database::ReadViewIndex(NOTEID view_id, std::vector<NOTEID>* entries) {
   const size_t size = size_t(sqlite3_column_bytes(s.get(), 0));
   if (size % 4) return kErrDamagedData;
   entries->resize(size / 4);
-  for (size_t i = 0; i < entries->size(); ++i)
-    (*entries)[i] = DWORD(blob[4 * i]) | DWORD(blob[4 * i + 1]) << 8 |
-                    DWORD(blob[4 * i + 2]) << 16 | DWORD(blob[4 * i + 3]) << 24;
+  for (size_t i = 0; i < entries->size(); ++i) (*entries)[i] = LoadDword(blob + 4 * i);
   return kOk;
 }
 
@@ -254,7 +252,7 @@ STATUS DatabaseWriter::AddViewIndex(NOTEID view_id, const std::vector<Collection
                              " VALUES (?, ?, ?, ?)"))
     return kErrDatabaseCreate;
   for (size_t i = 0; i < entries.size(); ++i) {
-    for (int b = 0; b < 4; ++b) ids.push_back(char(entries[i].id >> (8 * b)));
+    PutDword(&ids, entries[i].id);
     if (!(entries[i].id & NOTEID_CATEGORY)) continue;
     sqlite3_bind_int64(category.get(), 1, view_id);
     sqlite3_bind_int64(category.get(), 2, int64_t(i));
