@@ -70,6 +70,7 @@ TEST_F(FormulaTest, Cases) {
       {"@Date(@Modified) = @Date(2026; 5; 6)", true},
       {"Due = @Adjust(@Date(2026; 5; 1; 0; 0; 0); 0; 1; 0; 0; 0; 0)", true},
       {"@Now > @Modified & @Today > @Date(2020; 1; 1)", true},
+      {"@Created = @Date(2026; 1; 1; 0; 0; 4) & @Created < @Modified", true},
       {"@ViewTitle = \"my view\"", true},
       {"@NoteID = \"NT00000004\"", true},
       {"@Elements(@DocumentUniqueID) = 1", true},
