@@ -287,12 +287,13 @@ STATUS ConvertTIMEDATEToText(const void*, const void*, const TIMEDATE* time, cha
     if (ret_text_length) *ret_text_length = 0;
     if (const STATUS s = InjectedFault(Fn::kConvertTIMEDATEToText)) return s;
     if (!time || !ret_text) return kErrBadArgument;
-    const std::string text = FormatTime(*time);
-    const size_t n = std::min(text.size(), size_t(buffer_length));
-    std::memcpy(ret_text, text.data(), n);
+    char text[kMaxTimeText];
+    const size_t length = FormatTime(*time, text);
+    const size_t n = std::min(length, size_t(buffer_length));
+    std::memcpy(ret_text, text, n);
     if (n < buffer_length) ret_text[n] = '\0';
     if (ret_text_length) *ret_text_length = WORD(n);
-    return n == text.size() ? kOk : kErrTimeBuffer;
+    return n == length ? kOk : kErrTimeBuffer;
   });
 }
 

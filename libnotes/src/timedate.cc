@@ -91,10 +91,10 @@ char* PutDigits(char* at, unsigned long long value, int digits) {
 
 }  // namespace
 
-// Formatted by hand: this runs for every date-time value of every export.
-std::string FormatTime(const TIMEDATE& t) {
+// Formatted by hand, without the heap: this runs for every date-time value
+// of every export.
+size_t FormatTime(const TIMEDATE& t, char* text) {
   const DWORD ticks = t.Innards[0], julian = t.Innards[1];
-  char text[64];
   char* at = text;
   if (julian != TIMEDATE_NONE) {
     int64_t y;
@@ -127,7 +127,12 @@ std::string FormatTime(const TIMEDATE& t) {
     at = PutDigits(at, ticks % 100, 2);
     *at++ = 'Z';
   }
-  return std::string(text, size_t(at - text));
+  return size_t(at - text);
+}
+
+std::string FormatTime(const TIMEDATE& t) {
+  char text[kMaxTimeText];
+  return std::string(text, FormatTime(t, text));
 }
 
 STATUS ParseTime(const char* text, size_t length, TIMEDATE* out, size_t* consumed) {

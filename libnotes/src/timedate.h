@@ -32,6 +32,11 @@ inline TIMEDATE FromTimeKey(uint64_t key) {
 // "HH:MM:SS.hhZ" for a time alone and "" for the wildcard.
 std::string FormatTime(const TIMEDATE& t);
 
+// The same into `text`, which holds kMaxTimeText bytes; returns the length
+// (no terminator is written).
+constexpr size_t kMaxTimeText = 64;
+size_t FormatTime(const TIMEDATE& t, char* text);
+
 // Reads the forms described in the library's README from text[0..length).
 // On success returns 0, sets *out and *consumed (bytes read). On failure
 // returns kErrTimeText and sets *consumed to where reading stopped.
