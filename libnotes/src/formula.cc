@@ -377,7 +377,7 @@ class Parser {
       auto right = Sum();
       if (!right) return nullptr;
       left = Binary(Op::kCmp, std::move(left), std::move(right));
-      left->cmp = cmp;
+      if (left) left->cmp = cmp;
     }
     return left;
   }

@@ -121,6 +121,11 @@ TEST(FormulaErrors, DeepNestingIsAnErrorNotACrash) {
   for (int i = 0; i < 5000; ++i) chain += "+1";
   EXPECT_FALSE(notes::CompileFormula(chain, &error));
   EXPECT_EQ(error.code, notes::kErrFormulaTooDeep);
+  // Found by fuzzing: a chain of comparisons too tall ended in a null node.
+  std::string comparisons = "1";
+  for (int i = 0; i < 500; ++i) comparisons += "=1";
+  EXPECT_FALSE(notes::CompileFormula(comparisons, &error));
+  EXPECT_EQ(error.code, notes::kErrFormulaTooDeep);
 }
 
 TEST(FormulaErrors, CompileCallReportsThroughTheErrorWord) {
