@@ -197,7 +197,6 @@ void ODSReadMemory(void* source, WORD type, void* dest, WORD iterations) {
   // Host forms are no larger than 64 bytes; structures are laid out one
   // after another in dest.
   unsigned char host[64];
-  const WORD ods_length = OdsLength(type);
   size_t host_size = 0;
   switch (type) {
     case _WORD: host_size = sizeof(WORD); break;
@@ -209,7 +208,6 @@ void ODSReadMemory(void* source, WORD type, void* dest, WORD iterations) {
     case _COUNTED_TEXT: host_size = sizeof(COUNTED_TEXT); break;
     default: return;
   }
-  (void)ods_length;
   unsigned char* out = static_cast<unsigned char*>(dest);
   for (WORD i = 0; i < iterations; ++i) {
     OdsRead(p, type, host);
