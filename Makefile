@@ -14,7 +14,7 @@ $(VENV)/.tools: scripts/system-packages Makefile
 	./scripts/system-packages
 	$(PYTHON) -m venv $(VENV)
 	$(BIN)/pip install -q --upgrade pip
-	$(BIN)/pip install -q "scikit-build-core>=0.8" ninja "cmake>=3.18" "pytest>=7" mypy
+	$(BIN)/pip install -q "scikit-build-core>=0.8" ninja "cmake>=3.18" "pytest>=7" mypy ruff
 	touch $@
 
 $(VENV)/.installed: $(VENV)/.tools $(SOURCES)

@@ -3,7 +3,6 @@
 import ctypes
 import os
 
-import Quendrilax
 import pytest
 
 from conftest import doc, export_all, item

@@ -2,7 +2,6 @@
 
 import base64
 import json
-import os
 import shutil
 import signal
 import subprocess

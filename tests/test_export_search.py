@@ -3,9 +3,9 @@
 import gc
 import sys
 
-import Quendrilax
 import pytest
 
+import Quendrilax
 from conftest import doc, export_all, item
 
 FIVE = {

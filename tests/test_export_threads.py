@@ -3,9 +3,9 @@
 import threading
 import time
 
-import Quendrilax
 import pytest
 
+import Quendrilax
 from conftest import doc, item
 
 

@@ -3,9 +3,9 @@
 import random
 import sqlite3
 
-import Quendrilax
 import pytest
 
+import Quendrilax
 from conftest import doc, export_all, item
 
 

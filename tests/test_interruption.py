@@ -8,9 +8,9 @@ import sys
 import threading
 import time
 
-import Quendrilax
 import pytest
 
+import Quendrilax
 from conftest import doc, item
 
 

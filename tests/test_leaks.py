@@ -4,9 +4,9 @@ import gc
 import re
 import sys
 
-import Quendrilax
 import pytest
 
+import Quendrilax
 from conftest import doc, item
 
 

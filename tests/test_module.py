@@ -1,7 +1,6 @@
-import Quendrilax
 import pytest
 
-from conftest import doc, export_all, item
+import Quendrilax
 
 
 def test_namespace_holds_the_two_functions_and_no_error_class():

@@ -2,9 +2,9 @@
 
 import sys
 
-import Quendrilax
 import pytest
 
+import Quendrilax
 from conftest import doc, item
 
 VIEWS = {
