@@ -12,6 +12,7 @@ from pathlib import Path
 import pytest
 
 from conftest import build_db, doc, item
+from quendrilax_tools import to_json_value
 
 COMMAND = shutil.which("quendrilax-export", path=str(Path(sys.executable).parent))
 
@@ -45,6 +46,10 @@ def test_round_trip_of_every_value_type(tmp_path):
         "L": ["a", "b"], "H": "<p>", "R": ["one", "two"], "$FILE": ["files/1-0.bin"],
     }
     assert (out / "files" / "1-0.bin").read_bytes() == blob
+    from quendrilax_tools.values import from_json_value
+    assert from_json_value(d["B"]) == b"\xff\x00\xfe"
+    assert to_json_value(float("inf")) == {"float": "inf"}
+    assert from_json_value({"float": "inf"}) == float("inf")
 
 
 def test_filters_and_list_view(tmp_path):
