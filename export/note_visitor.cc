@@ -41,7 +41,7 @@ STATUS DumpNoteHeaderData(NOTEHANDLE note) {
   NSFNoteGetInfo(note, _NOTE_ID, &noteId);
 
   PyEval_RestoreThread(pyThreadState);
-  StoreHeader(pyIdString, PyLong_FromUnsignedLong(noteId));
+  StoreHeader(pyIdString, PyLong_FromLong((long)noteId));
   StoreHeader(pyUNIDString, PyUnicode_FromStringAndSize(unid, 32));
   memset(&modified, 0xff, sizeof modified);
   NSFNoteGetInfo(note, _NOTE_MODIFIED, &modified);

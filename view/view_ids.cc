@@ -12,7 +12,7 @@
 static int AppendNoteIds(PyObject *list, const NOTEID *ids, DWORD count) {
   for (DWORD i = 0; i < count; i++) {
     if (ids[i] & NOTEID_CATEGORY) continue;
-    PyObject *id = PyLong_FromUnsignedLong(ids[i]);
+    PyObject *id = PyLong_FromLong((long)ids[i]); /* exact: a long holds any NOTEID */
     if (!id) return -1;
     int failed = PyList_Append(list, id);
     Py_DECREF(id);
