@@ -9,9 +9,12 @@
 #include "description.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // In memory where the machine has it: every input that builds writes files.
   static const std::string dir = [] {
-    char pattern[] = "/tmp/description-fuzz-XXXXXX";
-    return std::string(mkdtemp(pattern));
+    char shm[] = "/dev/shm/description-fuzz-XXXXXX";
+    char tmp[] = "/tmp/description-fuzz-XXXXXX";
+    const char* made = mkdtemp(shm);
+    return std::string(made ? made : mkdtemp(tmp));
   }();
   const std::string path = dir + "/db.nsf";
   std::string error;

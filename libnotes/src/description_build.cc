@@ -469,7 +469,8 @@ bool BuildDatabase(const std::string& json_text, const std::string& base_dir,
       }
     }
   }
-  if (ok && std::rename(temp.c_str(), out_path.c_str()) != 0) {
+  if (ok && (DatabaseWriter::FlushToDisk(temp) != kOk ||
+             std::rename(temp.c_str(), out_path.c_str()) != 0)) {
     *error = out_path + ": cannot move the database into place";
     ok = false;
   }

@@ -1,6 +1,8 @@
 #include "store.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <vector>
@@ -16,6 +18,9 @@ namespace {
 constexpr const char* kSchema =
     "PRAGMA journal_mode=DELETE;"
     "PRAGMA foreign_keys=ON;"
+    // The builder writes a file of its own and moves it into place when done;
+    // it is synced once, then (FlushToDisk), not at every commit.
+    "PRAGMA synchronous=OFF;"
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;"
     "CREATE TABLE notes(id INTEGER PRIMARY KEY, class INTEGER NOT NULL,"
     " unid BLOB NOT NULL, modified INTEGER NOT NULL, deleted INTEGER NOT NULL,"
@@ -274,6 +279,14 @@ STATUS DatabaseWriter::AddViewIndex(NOTEID view_id, const std::vector<Collection
 STATUS DatabaseWriter::Begin() {
   return sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK ? kOk
                                                                             : kErrDatabaseCreate;
+}
+
+STATUS DatabaseWriter::FlushToDisk(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return kErrDatabaseCreate;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced ? kOk : kErrDatabaseCreate;
 }
 
 STATUS DatabaseWriter::Commit() {

@@ -127,6 +127,8 @@ class DatabaseWriter {
   // Ends the transaction; Begin starts another one.
   STATUS Commit();
   STATUS Begin();
+  // Writes the finished file at `path` through to the disk.
+  static STATUS FlushToDisk(const std::string& path);
 
  private:
   DatabaseWriter() = default;
