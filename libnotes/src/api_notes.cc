@@ -18,11 +18,6 @@ namespace {
 
 OpenNote* GetNote(NOTEHANDLE h) { return Handles().Get<OpenNote>(HandleKind::kNote, h); }
 
-std::shared_ptr<Database> GetDatabase(DBHANDLE h) {
-  OpenDatabase* db = Handles().Get<OpenDatabase>(HandleKind::kDatabase, h);
-  return db ? db->db : nullptr;
-}
-
 BLOCKID ItemBlock(NOTEHANDLE note, int index) {
   BLOCKID id;
   id.pool = note;
@@ -55,7 +50,7 @@ STATUS NSFSearch(DBHANDLE hdb, FORMULAHANDLE formula, const char* view_title, WO
   return Guarded([&]() -> STATUS {
     if (!Running()) return kErrNotInitialized;
     if (const STATUS s = InjectedFault(Fn::kNSFSearch)) return s;
-    std::shared_ptr<Database> db = GetDatabase(hdb);
+    std::shared_ptr<Database> db = DatabaseOf(hdb);
     if (!db) return kErrBadHandle;
     if (!action) return kErrBadArgument;
     NoteFilter filter;
@@ -77,7 +72,7 @@ STATUS NSFNoteOpenExt(DBHANDLE hdb, NOTEID note_id, DWORD, NOTEHANDLE* ret_note)
     *ret_note = NULLHANDLE;
     if (!Running()) return kErrNotInitialized;
     if (const STATUS s = InjectedFault(Fn::kNSFNoteOpenExt)) return s;
-    std::shared_ptr<Database> db = GetDatabase(hdb);
+    std::shared_ptr<Database> db = DatabaseOf(hdb);
     if (!db) return kErrBadHandle;
     std::unique_ptr<OpenNote> note;
     const STATUS status = OpenNote::Open(db, note_id, &note);
@@ -222,7 +217,7 @@ STATUS NSFDbGetObjectSize(DBHANDLE hdb, DWORD object_id, WORD, DWORD* ret_size,
   return Guarded([&]() -> STATUS {
     if (!Running()) return kErrNotInitialized;
     if (const STATUS s = InjectedFault(Fn::kNSFDbGetObjectSize)) return s;
-    std::shared_ptr<Database> db = GetDatabase(hdb);
+    std::shared_ptr<Database> db = DatabaseOf(hdb);
     if (!db) return kErrBadHandle;
     WORD type, object_class;
     DWORD size;

@@ -8,15 +8,6 @@
 
 using namespace notes;
 
-namespace {
-
-std::shared_ptr<Database> GetDatabase(DBHANDLE h) {
-  OpenDatabase* db = Handles().Get<OpenDatabase>(HandleKind::kDatabase, h);
-  return db ? db->db : nullptr;
-}
-
-}  // namespace
-
 extern "C" {
 
 STATUS NIFFindDesignNoteExt(DBHANDLE hdb, const char* name, WORD note_class,
@@ -24,7 +15,7 @@ STATUS NIFFindDesignNoteExt(DBHANDLE hdb, const char* name, WORD note_class,
   return Guarded([&]() -> STATUS {
     if (!Running()) return kErrNotInitialized;
     if (const STATUS s = InjectedFault(Fn::kNIFFindDesignNoteExt)) return s;
-    std::shared_ptr<Database> db = GetDatabase(hdb);
+    std::shared_ptr<Database> db = DatabaseOf(hdb);
     if (!db) return kErrBadHandle;
     if (!name || !ret_note_id) return kErrBadArgument;
     return FindDesignNote(db.get(), name, note_class, flags_pattern, ret_note_id);
@@ -43,9 +34,9 @@ STATUS NIFOpenCollection(DBHANDLE view_db, DBHANDLE data_db, NOTEID view_note_id
     if (ret_selected_list) *ret_selected_list = NULLHANDLE;
     if (!Running()) return kErrNotInitialized;
     if (const STATUS s = InjectedFault(Fn::kNIFOpenCollection)) return s;
-    std::shared_ptr<Database> db = GetDatabase(view_db);
+    std::shared_ptr<Database> db = DatabaseOf(view_db);
     // One database holds both the view and its documents here.
-    if (!db || GetDatabase(data_db) != db) return kErrBadHandle;
+    if (!db || DatabaseOf(data_db) != db) return kErrBadHandle;
     std::unique_ptr<Collection> collection;
     const STATUS status = Collection::Open(db, view_note_id, &collection);
     if (status != kOk) return status;

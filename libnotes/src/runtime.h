@@ -21,6 +21,12 @@ class OpenDatabase : public HandleObject {
   std::shared_ptr<Database> db;
 };
 
+// The database of a database handle, or null.
+inline std::shared_ptr<Database> DatabaseOf(DBHANDLE handle) {
+  OpenDatabase* db = Handles().Get<OpenDatabase>(HandleKind::kDatabase, handle);
+  return db ? db->db : nullptr;
+}
+
 // Runs `body` (returning STATUS) so that no C++ exception leaves the library.
 template <class Body>
 STATUS Guarded(Body body) {
