@@ -438,6 +438,30 @@ void Build(const json& desc, const std::string& base_dir, const std::string& pat
 
 }  // namespace
 
+namespace {
+
+// The error as one line: control characters of keys and values from the
+// description (a key may hold a newline) are written as escapes.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (unsigned char c : text) {
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\t') {
+      line += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      line += escape;
+    } else {
+      line.push_back(char(c));
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
 bool BuildDatabase(const std::string& json_text, const std::string& base_dir,
                    const std::string& out_path, std::string* error) {
   json desc;
@@ -475,6 +499,7 @@ bool BuildDatabase(const std::string& json_text, const std::string& base_dir,
     ok = false;
   }
   if (!ok) {
+    *error = OneLine(*error);
     std::remove(temp.c_str());
     std::remove((temp + "-journal").c_str());
   }

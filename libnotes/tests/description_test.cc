@@ -29,6 +29,8 @@ TEST(Description, BadDescriptionsNameThePlace) {
       {"{\"views\": [{\"title\": \"V\", \"columns\": [{\"item\": \"x\", \"sort\": \"up\"}]}]}",
        "views[0].columns[0].sort: must be \"ascending\" or \"descending\""},
       {"{\"notes\": [], \"extra\": 1}", "extra: unknown key"},
+      // Found by fuzzing: a key holding a newline made the error two lines.
+      {"{\"notes\": [{\"it\\nems\": []}]}", "notes[0].it\\nems: unknown key"},
       {"{\"views\": [{\"title\": \"V\", \"selection\": \"SELECT Form =\"}]}",
        "views[0].selection: Formula ends unexpectedly"},
       // Found by fuzzing: a number too large for JSON's doubles ended the process.
