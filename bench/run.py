@@ -24,11 +24,14 @@ FILTER = ["Subject", "Amount", "Tags"]
 FORMULA = 'SELECT Form = "Memo" & @Contains(Subject; "x")'
 
 
-def median_seconds(run):
-    times = []
+def paired(*runs):
+    """Medians of runs taken in turn, so that drift in the machine touches all alike."""
+    times = [[] for _ in runs]
     for _ in range(REPEATS):
-        times.append(run())
-    return statistics.median(times)
+        for i, run in enumerate(runs):
+            os.sync()  # start every run without another run's writes pending
+            times[i].append(run())
+    return [statistics.median(t) for t in times]
 
 
 def floor(*args):
@@ -73,22 +76,24 @@ def main():
         rows.append((name, measured, reference, ratio, target, "met" if met else "NOT met"))
 
     # 1. Export throughput.
-    f_all = median_seconds(lambda: floor("export", big)["seconds"])
-    m_all = median_seconds(timed(lambda: module_export(big)))
-    p_all = median_seconds(timed(lambda: pure_python_reader.export(big, lambda d: None)))
+    f_all, m_all, p_all = paired(
+        lambda: floor("export", big)["seconds"],
+        timed(lambda: module_export(big)),
+        timed(lambda: pure_python_reader.export(big, lambda d: None)))
     row("export 200k docs vs C++ floor", f"{m_all:.2f} s", f"{f_all:.2f} s", m_all / f_all, "<= 1.5x",
         m_all / f_all <= 1.5)
     row("export 200k docs vs pure-Python sqlite3 reader", f"{m_all:.2f} s", f"{p_all:.2f} s",
         p_all / m_all, ">= 5x faster", p_all / m_all >= 5)
-    f_some = median_seconds(lambda: floor("export", big, *FILTER)["seconds"])
-    m_some = median_seconds(timed(lambda: module_export(big, FILTER)))
+    f_some, m_some = paired(lambda: floor("export", big, *FILTER)["seconds"],
+                            timed(lambda: module_export(big, FILTER)))
     row("export with a 3-name filter vs floor", f"{m_some:.2f} s", f"{f_some:.2f} s", m_some / f_some,
         "<= 1.3x", m_some / f_some <= 1.3)
 
     # 2. View listing.
-    f_view = median_seconds(lambda: floor("view", DATA / "view-1m.nsf", "By Key")["seconds"])
-    m_view = median_seconds(timed(lambda: Quendrilax.getViewNoteIds("", str(DATA / "view-1m.nsf"), "By Key")))
-    s_view = median_seconds(lambda: floor("orderby", DATA / "view-1m.sqlite")["seconds"])
+    f_view, m_view, s_view = paired(
+        lambda: floor("view", DATA / "view-1m.nsf", "By Key")["seconds"],
+        timed(lambda: Quendrilax.getViewNoteIds("", str(DATA / "view-1m.nsf"), "By Key")),
+        lambda: floor("orderby", DATA / "view-1m.sqlite")["seconds"])
     row("getViewNoteIds 1M entries vs floor", f"{m_view:.3f} s", f"{f_view:.3f} s", m_view / f_view,
         "<= 1.2x", m_view / f_view <= 1.2)
     row("view floor vs SQLite ORDER BY on an index", f"{f_view:.3f} s", f"{s_view:.3f} s",
@@ -108,8 +113,7 @@ def main():
         module_export(DATA / "attach-2k.nsf", ["$FILE"], str(target) + "/")
         return time.perf_counter() - start
 
-    f_att = median_seconds(floor_attach)
-    m_att = median_seconds(module_attach)
+    f_att, m_att = paired(floor_attach, module_attach)
     shutil.rmtree(out, ignore_errors=True)
     row("attachments 2,000 x 1 MB, MB/s vs floor", f"{total / m_att / 1e6:.0f} MB/s",
         f"{total / f_att / 1e6:.0f} MB/s", f_att / m_att, ">= 0.8", f_att / m_att >= 0.8)
@@ -123,8 +127,8 @@ def main():
         (s_big - s_small) / 1024, "no growth (MB)", s_big - s_small <= 1024)
 
     # 5. Formulas: compiled once, evaluated per note.
-    f_open = median_seconds(lambda: floor("open", big)["seconds"])
-    f_formula = median_seconds(lambda: floor("open", big, FORMULA)["seconds"])
+    f_open, f_formula = paired(lambda: floor("open", big)["seconds"],
+                               lambda: floor("open", big, FORMULA)["seconds"])
     row("search opening each note: with formula vs without", f"{f_formula:.2f} s", f"{f_open:.2f} s",
         f_formula / f_open, "<= 1.5x", f_formula / f_open <= 1.5)
 
