@@ -159,15 +159,15 @@ bool ViewDesignFromItems(const std::vector<ItemView>& items, ViewDesign* d) {
   d->aliases.assign(names.begin() + 1, names.end());
   d->flags = text(flags);
   d->selection = text(formula);
-  std::vector<std::string> specs;
-  if (!DecodeTextList(columns->value + 2, columns->value_length - 2, &specs)) return false;
+  std::vector<std::string> column_texts;
+  if (!DecodeTextList(columns->value + 2, columns->value_length - 2, &column_texts)) return false;
   d->columns.clear();
-  for (const std::string& spec : specs) {
-    const size_t colon = spec.find(':');
+  for (const std::string& column_text : column_texts) {
+    const size_t colon = column_text.find(':');
     if (colon == std::string::npos) return false;
     ViewColumn c;
-    c.item = spec.substr(colon + 1);
-    for (char f : spec.substr(0, colon)) {
+    c.item = column_text.substr(colon + 1);
+    for (char f : column_text.substr(0, colon)) {
       if (f == 'C') c.categorized = true;
       else if (f == 'A') c.sort = ViewColumn::kAscending;
       else if (f == 'D') c.sort = ViewColumn::kDescending;
