@@ -4,22 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bytes.h"
 #include "formula.h"
-#include "lists.h"
+#include "item_values.h"
 #include "note.h"
 #include "status.h"
 #include "timedate.h"
 
 namespace notes {
 namespace {
-
-std::string Lower(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = char(c + 32);
-  return r;
-}
 
 // One column value: missing values order first, then numbers, times and
 // texts (without regard to case).
@@ -56,67 +48,29 @@ std::string NumberLabel(double d) {
 std::vector<Key> ColumnKeys(const OpenNote& note, const std::string& name) {
   std::vector<Key> keys;
   const int index = note.FindItem(name.data(), name.size(), -1);
-  if (index >= 0) {
-    const ItemView& item = note.items()[size_t(index)];
-    WORD type;
-    std::memcpy(&type, item.value, 2);
-    const unsigned char* d = item.value + 2;
-    const size_t n = item.value_length - 2;
-    auto text_key = [&](std::string s) {
+  ItemValues values;
+  if (index >= 0 && DecodeItemValues(note.items()[size_t(index)], &values)) {
+    for (std::string& text : values.texts) {
+      if (text.empty()) continue;
       Key k;
       k.kind = Key::kText;
-      k.text = Lower(s);
-      k.label = std::move(s);
+      k.text = LowerAscii(text);
+      k.label = std::move(text);
       keys.push_back(std::move(k));
-    };
-    auto number_key = [&](double v) {
+    }
+    for (double v : values.numbers) {
       Key k;
       k.kind = Key::kNumber;
       k.number = v;
       k.label = NumberLabel(v);
-      keys.push_back(k);
-    };
-    auto time_key = [&](const TIMEDATE& t) {
+      keys.push_back(std::move(k));
+    }
+    for (const TIMEDATE& t : values.times) {
       Key k;
       k.kind = Key::kTime;
       k.time = TimeKey(t);
       k.label = FormatTime(t);
-      keys.push_back(k);
-    };
-    std::vector<std::string> texts;
-    std::vector<double> numbers;
-    std::vector<TIMEDATE> times;
-    switch (type) {
-      case TYPE_TEXT:
-      case TYPE_HTML:
-        if (n > 0) text_key(std::string(reinterpret_cast<const char*>(d), n));
-        break;
-      case TYPE_TEXT_LIST:
-        if (DecodeTextList(d, n, &texts))
-          for (auto& t : texts)
-            if (!t.empty()) text_key(t);
-        break;
-      case TYPE_NUMBER:
-        if (n >= 8) number_key(LoadDouble(d));
-        break;
-      case TYPE_NUMBER_RANGE:
-        if (DecodeNumberList(d, n, &numbers))
-          for (double v : numbers) number_key(v);
-        break;
-      case TYPE_TIME:
-        if (n >= 8) {
-          TIMEDATE t;
-          t.Innards[0] = LoadDword(d);
-          t.Innards[1] = LoadDword(d + 4);
-          time_key(t);
-        }
-        break;
-      case TYPE_TIME_RANGE:
-        if (DecodeTimeList(d, n, &times))
-          for (const auto& t : times) time_key(t);
-        break;
-      default:
-        break;
+      keys.push_back(std::move(k));
     }
   }
   if (keys.empty()) keys.emplace_back();
@@ -142,7 +96,7 @@ STATUS FindDesignNote(Database* db, const std::string& name, WORD note_class,
                                " ORDER BY id"))
     return kErrDatabaseRead;
   sqlite3_bind_int(s.get(), 1, note_class);
-  const std::string wanted = Lower(name);
+  const std::string wanted = LowerAscii(name);
   int rc;
   while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
     DecodedItems items;
@@ -151,8 +105,8 @@ STATUS FindDesignNote(Database* db, const std::string& name, WORD note_class,
       continue;
     ViewDesign design;
     if (!ViewDesignFromItems(items.items, &design)) continue;
-    bool matches = Lower(design.title) == wanted;
-    for (const auto& alias : design.aliases) matches = matches || Lower(alias) == wanted;
+    bool matches = LowerAscii(design.title) == wanted;
+    for (const auto& alias : design.aliases) matches = matches || LowerAscii(alias) == wanted;
     if (!matches || design.flags.find_first_of(excluded) != std::string::npos) continue;
     *id = NOTEID(sqlite3_column_int64(s.get(), 0));
     return kOk;

@@ -6,9 +6,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "bytes.h"
-#include "lists.h"
-#include "rich_text.h"
+#include "item_values.h"
 #include "status.h"
 #include "timedate.h"
 
@@ -51,13 +49,6 @@ struct Value {
 // A value of the wrong type for an operation: the formula is false.
 struct TypeMismatch {};
 
-std::string Lower(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = char(c + 32);
-  return r;
-}
-
 std::string Upper(const std::string& s) {
   std::string r = s;
   for (char& c : r)
@@ -74,7 +65,7 @@ bool Truth(const Value& v) {
 int ComparePair(const Value& a, size_t i, const Value& b, size_t j) {
   switch (a.kind) {
     case Value::kText: {
-      const int c = Lower(a.texts[i]).compare(Lower(b.texts[j]));
+      const int c = LowerAscii(a.texts[i]).compare(LowerAscii(b.texts[j]));
       return c < 0 ? -1 : c > 0;
     }
     case Value::kNumber:
@@ -161,7 +152,7 @@ class Parser {
   std::unique_ptr<FormulaNode> Parse(size_t* nodes) {
     Next();
     if (token_ == kEnd) return Fail(kErrFormulaEmpty);
-    if (token_ == kName && Lower(token_text_) == "select") {
+    if (token_ == kName && LowerAscii(token_text_) == "select") {
       Next();
       if (token_ == kEnd) return Fail(kErrFormulaUnexpectedEnd);
     }
@@ -330,28 +321,37 @@ class Parser {
     int* d_;
   };
 
-  std::unique_ptr<FormulaNode> Expression() {
-    DepthGuard guard(&depth_);
-    if (depth_ > kMaxDepth) return Fail(kErrFormulaTooDeep);
-    auto left = AndExpr();
-    while (left && token_ == kBar) {
+  // A left-associative chain of `operand`s joined by the operators that
+  // `op_of` recognizes; it returns false for any other token.
+  template <class OpOf>
+  std::unique_ptr<FormulaNode> Chain(std::unique_ptr<FormulaNode> (Parser::*operand)(), OpOf op_of) {
+    auto left = (this->*operand)();
+    Op op = Op::kConst;
+    Cmp cmp = Cmp::kEq;
+    while (left && op_of(token_, &op, &cmp)) {
       Next();
-      auto right = AndExpr();
+      auto right = (this->*operand)();
       if (!right) return nullptr;
-      left = Binary(Op::kOr, std::move(left), std::move(right));
+      left = Binary(op, std::move(left), std::move(right));
+      if (left) left->cmp = cmp;
     }
     return left;
   }
 
+  std::unique_ptr<FormulaNode> Expression() {
+    DepthGuard guard(&depth_);
+    if (depth_ > kMaxDepth) return Fail(kErrFormulaTooDeep);
+    return Chain(&Parser::AndExpr, [](Token t, Op* op, Cmp*) {
+      *op = Op::kOr;
+      return t == kBar;
+    });
+  }
+
   std::unique_ptr<FormulaNode> AndExpr() {
-    auto left = NotExpr();
-    while (left && token_ == kAmp) {
-      Next();
-      auto right = NotExpr();
-      if (!right) return nullptr;
-      left = Binary(Op::kAnd, std::move(left), std::move(right));
-    }
-    return left;
+    return Chain(&Parser::NotExpr, [](Token t, Op* op, Cmp*) {
+      *op = Op::kAnd;
+      return t == kAmp;
+    });
   }
 
   std::unique_ptr<FormulaNode> NotExpr() {
@@ -369,41 +369,27 @@ class Parser {
   }
 
   std::unique_ptr<FormulaNode> Comparison() {
-    auto left = Sum();
-    while (left && token_ >= kEq && token_ <= kGe) {
+    return Chain(&Parser::Sum, [](Token t, Op* op, Cmp* cmp) {
       static const Cmp kCmps[] = {Cmp::kEq, Cmp::kNe, Cmp::kLt, Cmp::kGt, Cmp::kLe, Cmp::kGe};
-      const Cmp cmp = kCmps[token_ - kEq];
-      Next();
-      auto right = Sum();
-      if (!right) return nullptr;
-      left = Binary(Op::kCmp, std::move(left), std::move(right));
-      if (left) left->cmp = cmp;
-    }
-    return left;
+      if (t < kEq || t > kGe) return false;
+      *op = Op::kCmp;
+      *cmp = kCmps[t - kEq];
+      return true;
+    });
   }
 
   std::unique_ptr<FormulaNode> Sum() {
-    auto left = Product();
-    while (left && (token_ == kPlus || token_ == kMinus)) {
-      const Op op = token_ == kPlus ? Op::kAdd : Op::kSub;
-      Next();
-      auto right = Product();
-      if (!right) return nullptr;
-      left = Binary(op, std::move(left), std::move(right));
-    }
-    return left;
+    return Chain(&Parser::Product, [](Token t, Op* op, Cmp*) {
+      *op = t == kPlus ? Op::kAdd : Op::kSub;
+      return t == kPlus || t == kMinus;
+    });
   }
 
   std::unique_ptr<FormulaNode> Product() {
-    auto left = Unary();
-    while (left && (token_ == kStar || token_ == kSlash)) {
-      const Op op = token_ == kStar ? Op::kMul : Op::kDiv;
-      Next();
-      auto right = Unary();
-      if (!right) return nullptr;
-      left = Binary(op, std::move(left), std::move(right));
-    }
-    return left;
+    return Chain(&Parser::Unary, [](Token t, Op* op, Cmp*) {
+      *op = t == kStar ? Op::kMul : Op::kDiv;
+      return t == kStar || t == kSlash;
+    });
   }
 
   std::unique_ptr<FormulaNode> Unary() {
@@ -422,14 +408,10 @@ class Parser {
   }
 
   std::unique_ptr<FormulaNode> ListExpr() {
-    auto left = Primary();
-    while (left && token_ == kColon) {
-      Next();
-      auto right = Primary();
-      if (!right) return nullptr;
-      left = Binary(Op::kConcat, std::move(left), std::move(right));
-    }
-    return left;
+    return Chain(&Parser::Primary, [](Token t, Op* op, Cmp*) {
+      *op = Op::kConcat;
+      return t == kColon;
+    });
   }
 
   std::unique_ptr<FormulaNode> Primary() {
@@ -475,7 +457,7 @@ class Parser {
   }
 
   std::unique_ptr<FormulaNode> Call() {
-    const std::string name = Lower(token_text_.substr(1));
+    const std::string name = LowerAscii(token_text_.substr(1));
     const FunctionInfo* info = nullptr;
     for (const auto& f : kFunctions)
       if (name == f.name) info = &f;
@@ -555,50 +537,32 @@ struct Context {
   const std::string& view_title;
 };
 
+// An item as a formula value: a missing item, or one of another type, is the
+// empty text; a damaged one is the wrong type.
 Value ItemValue(const OpenNote& note, const std::string& name) {
   const int index = note.FindItem(name.data(), name.size(), -1);
   if (index < 0) return Value::Text("");
-  const ItemView& item = note.items()[size_t(index)];
-  WORD type;
-  std::memcpy(&type, item.value, 2);
-  const unsigned char* d = item.value + 2;
-  const size_t n = item.value_length - 2;
+  ItemValues values;
+  if (!DecodeItemValues(note.items()[size_t(index)], &values)) throw TypeMismatch();
   Value v;
-  switch (type) {
-    case TYPE_TEXT:
-    case TYPE_HTML:
-      return Value::Text(std::string(reinterpret_cast<const char*>(d), n));
-    case TYPE_TEXT_LIST:
-      if (!DecodeTextList(d, n, &v.texts)) throw TypeMismatch();
-      if (v.texts.empty()) v.texts.push_back("");
-      return v;
-    case TYPE_NUMBER:
-      if (n < 8) throw TypeMismatch();
-      return Value::Number(LoadDouble(d));
-    case TYPE_NUMBER_RANGE:
-      v.kind = Value::kNumber;
-      if (!DecodeNumberList(d, n, &v.numbers) || v.numbers.empty()) throw TypeMismatch();
-      return v;
-    case TYPE_TIME: {
-      if (n < 8) throw TypeMismatch();
-      TIMEDATE t;
-      t.Innards[0] = LoadDword(d);
-      t.Innards[1] = LoadDword(d + 4);
-      return Value::Time(t);
-    }
-    case TYPE_TIME_RANGE:
-      v.kind = Value::kTime;
-      if (!DecodeTimeList(d, n, &v.times) || v.times.empty()) throw TypeMismatch();
-      return v;
-    case TYPE_COMPOSITE: {
-      std::string text;
-      for (const auto& r : DescribeRecords(d, n))
-        if (r.kind == RecordDescription::kText) text += r.bytes;
-      return Value::Text(text);
-    }
-    default:
+  switch (values.kind) {
+    case ItemValues::kNone:
       return Value::Text("");
+    case ItemValues::kText:
+      v.texts = std::move(values.texts);
+      if (v.texts.empty()) v.texts.push_back("");  // an empty text list
+      return v;
+    case ItemValues::kNumber:
+      v.kind = Value::kNumber;
+      v.numbers = std::move(values.numbers);
+      break;
+    case ItemValues::kTime:
+      v.kind = Value::kTime;
+      v.times = std::move(values.times);
+      break;
   }
+  if (v.size() == 0) throw TypeMismatch();
+  return v;
 }
 
 Value Eval(const FormulaNode& node, const Context& ctx);
@@ -764,7 +728,7 @@ Value Call(const FormulaNode& n, const Context& ctx) {
     case Fun::kUpperCase: {
       Value a = arg(0);
       Texts(a);
-      for (auto& s : a.texts) s = n.fun == Fun::kLowerCase ? Lower(s) : Upper(s);
+      for (auto& s : a.texts) s = n.fun == Fun::kLowerCase ? LowerAscii(s) : Upper(s);
       return a;
     }
     case Fun::kTrim: {

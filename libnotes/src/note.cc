@@ -3,20 +3,11 @@
 #include <algorithm>
 #include <map>
 
+#include "item_values.h"
 #include "status.h"
 
 namespace notes {
 namespace {
-
-bool EqualNoCase(const char* a, const char* b, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // Open notes by the address of their arena, so that a pointer into a value
 // can be bounded by the value's end.
